@@ -3,11 +3,14 @@
 #include <commctrl.h>
 
 #include "app/Globals.h"
+#include "framework/ComPtr.h"
 #include "language/LanguageDlg.h"
 
 BOOL CSetupApp::InitInstance() {
     ::InitCommonControls();
     fw::CAppBase::InitInstance();
+    // The configuration files of an earlier installation are read through COM.
+    const fw::ComInitializer com;
 
     theLog.OpenLog();
     ::PostMessageW(HWND_BROADCAST, g_uSetupMessage, 0, 0);

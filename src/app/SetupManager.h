@@ -37,4 +37,11 @@ public:
     std::wstring m_strInstallation;   // installation code from id_file
     std::wstring m_strLanguage;       // installer option " /l<id>", empty until settled
     std::wstring m_strBrand;          // brand from brand\cd_cfg.ini
+
+private:
+    // The steps of CheckSetup.
+    void MoveStagedFolder(const std::wstring& lineFolder);
+    void DeleteInternetModeMarker(const std::wstring& lineSwitchText);
+    void StageForNextStart(const std::wstring& ownDirectory, const std::wstring& lineSwitchText);
+    void SettleLanguageOfEarlierInstallation();
 };

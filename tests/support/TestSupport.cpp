@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <utility>
+
 #include "framework/Handles.h"
 
 namespace testing_support {
@@ -22,6 +24,157 @@ SandboxFolder::SandboxFolder(const std::wstring& name) : m_path(L"C:\\setup-test
 }
 
 SandboxFolder::~SandboxFolder() { RemoveTreeForce(m_path); }
+
+RegistrySandbox::RegistrySandbox(const std::wstring& name) : m_path(L"Software\\SetupTests\\" + name) {
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, m_path);
+    fw::UniqueHKey key;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+}
+
+RegistrySandbox::~RegistrySandbox() {
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, m_path);
+    // The common parent goes with the last sandbox (a key with subkeys stays).
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\SetupTests");
+}
+
+RegistryValueGuard::RegistryValueGuard(HKEY root, std::wstring keyPath, std::wstring valueName)
+    : m_root(root), m_keyPath(std::move(keyPath)), m_valueName(std::move(valueName)) {
+    for (size_t at = m_keyPath.find(L'\\');; at = m_keyPath.find(L'\\', at + 1)) {
+        const std::wstring prefix = m_keyPath.substr(0, at);
+        if (!RegistryKeyExists(m_root, prefix)) {
+            m_firstMissingKey = prefix;
+            break;
+        }
+        if (at == std::wstring::npos) break;
+    }
+    const RegistryValue saved = QueryRegistryValue(m_root, m_keyPath, m_valueName);
+    m_hadValue = saved.exists;
+    m_type = saved.type;
+    m_bytes = saved.bytes;
+}
+
+RegistryValueGuard::~RegistryValueGuard() {
+    if (!m_firstMissingKey.empty()) {
+        DeleteRegistryTree(m_root, m_firstMissingKey);
+    } else if (m_hadValue) {
+        SetRegistryValue(m_root, m_keyPath, m_valueName, m_type, m_bytes);
+    } else {
+        DeleteRegistryValue(m_root, m_keyPath, m_valueName);
+    }
+}
+
+RegistryValue QueryRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
+    RegistryValue value{false, 0, std::string()};
+    fw::UniqueHKey key;
+    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) {
+        key.Release();
+        return value;
+    }
+    DWORD size = 0;
+    if (::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) {
+        return value;
+    }
+    value.bytes.resize(size);
+    if (::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &value.type,
+                           reinterpret_cast<BYTE*>(&value.bytes[0]), &size) != ERROR_SUCCESS) {
+        return value;
+    }
+    value.bytes.resize(size);
+    value.exists = true;
+    return value;
+}
+
+bool SetRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
+                      const std::string& bytes) {
+    fw::UniqueHKey key;
+    if (::RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(), nullptr) !=
+        ERROR_SUCCESS) {
+        key.Release();
+        return false;
+    }
+    // The system counts a string's terminator in when the caller left it out
+    // and a NUL follows the data: what follows here is never a NUL, so the
+    // bytes are stored exactly as given.
+    const std::string guarded = bytes + "\xff\xff";
+    return ::RegSetValueExW(key.Get(), valueName.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
+                            static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+std::string RegistryTextBytes(const std::wstring& text, bool withTerminator) {
+    const size_t characters = text.size() + (withTerminator ? 1 : 0);
+    return std::string(reinterpret_cast<const char*>(text.c_str()), characters * sizeof(wchar_t));
+}
+
+bool SetRegistryText(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text) {
+    return SetRegistryValue(root, keyPath, valueName, REG_SZ, RegistryTextBytes(text));
+}
+
+bool DeleteRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
+    fw::UniqueHKey key;
+    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS) {
+        key.Release();
+        return false;
+    }
+    return ::RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegistryKeyExists(HKEY root, const std::wstring& keyPath) {
+    fw::UniqueHKey key;
+    const bool opened = ::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
+    if (!opened) key.Release();
+    return opened;
+}
+
+bool DeleteRegistryTree(HKEY root, const std::wstring& keyPath) {
+    ::RegDeleteTreeW(root, keyPath.c_str());
+    return !RegistryKeyExists(root, keyPath);
+}
+
+namespace {
+
+// The system's list of open handles, as ntdll reports it.
+struct SystemHandleEntry {
+    ULONG ownerProcessId;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+struct SystemHandleList {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+}  // namespace
+
+size_t CountOwnHandles() {
+    const auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    std::vector<SystemHandleList> buffer(4096);
+    for (;;) {
+        const ULONG bytes = static_cast<ULONG>(buffer.size() * sizeof(SystemHandleList));
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), bytes, &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(buffer.size() * 4);
+            continue;
+        }
+        if (status != 0) return 0;
+        break;
+    }
+    const SystemHandleList& list = buffer.front();
+    const SystemHandleEntry* entries = list.entries;
+    size_t own = 0;
+    for (ULONG i = 0; i < list.count; ++i) {
+        if (entries[i].ownerProcessId == ::GetCurrentProcessId()) ++own;
+    }
+    return own;
+}
 
 bool RemoveTreeForce(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());

@@ -49,6 +49,64 @@ private:
     std::wstring m_path;
 };
 
+// A registry key of the test's own below HKEY_LOCAL_MACHINE, named
+// Software\SetupTests\<name>, removed with everything in it before and after.
+class RegistrySandbox {
+public:
+    explicit RegistrySandbox(const std::wstring& name);
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox&) = delete;
+    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+    // The key's path below HKEY_LOCAL_MACHINE.
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& relative) const { return m_path + L"\\" + relative; }
+
+private:
+    std::wstring m_path;
+};
+
+// One registry value as it was when the guard was made: put back, or removed
+// again with the keys created since, when the guard goes.
+class RegistryValueGuard {
+public:
+    RegistryValueGuard(HKEY root, std::wstring keyPath, std::wstring valueName);
+    ~RegistryValueGuard();
+    RegistryValueGuard(const RegistryValueGuard&) = delete;
+    RegistryValueGuard& operator=(const RegistryValueGuard&) = delete;
+
+private:
+    HKEY m_root;
+    std::wstring m_keyPath;
+    std::wstring m_valueName;
+    std::wstring m_firstMissingKey;  // outermost key of the path that did not exist
+    bool m_hadValue = false;
+    DWORD m_type = 0;
+    std::string m_bytes;
+};
+
+struct RegistryValue {
+    bool exists;
+    DWORD type;
+    std::string bytes;
+};
+// The raw value; exists is false when the key or the value is missing.
+RegistryValue QueryRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);
+// Stores raw data, creating the key (and its parents) when needed.
+bool SetRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
+                      const std::string& bytes);
+// The bytes of a text as the registry stores it: UTF-16, with a NUL unless told otherwise.
+std::string RegistryTextBytes(const std::wstring& text, bool withTerminator = true);
+bool SetRegistryText(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text);
+bool DeleteRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);
+bool RegistryKeyExists(HKEY root, const std::wstring& keyPath);
+// Removes a key with everything below it; true when it is gone.
+bool DeleteRegistryTree(HKEY root, const std::wstring& keyPath);
+
+// The number of system handles this process holds now (directory searches
+// and open registry keys among them); tells whether an operation closed
+// everything it opened.
+size_t CountOwnHandles();
+
 // Removes a tree whatever its attributes; true when nothing is left.
 bool RemoveTreeForce(const std::wstring& path);
 // Creates every missing folder of a path.
