@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/SetupStrings.h"
 #include "framework/Handles.h"
 
 namespace testing_support {
@@ -238,6 +239,41 @@ std::string Narrow(const std::wstring& wide) {
     std::string utf8(static_cast<size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
     return utf8;
+}
+
+namespace {
+const std::wstring kStagingFolder = L"C:\\sl_dll";
+const std::wstring kSavedStagingFolder = L"C:\\sl_dll.saved-by-setup-tests";
+}  // namespace
+
+StagingFolderGuard::StagingFolderGuard() {
+    if (PathExists(kStagingFolder)) {
+        RemoveTreeForce(kSavedStagingFolder);
+        m_saved = ::MoveFileW(kStagingFolder.c_str(), kSavedStagingFolder.c_str()) != FALSE;
+    }
+}
+
+StagingFolderGuard::~StagingFolderGuard() {
+    RemoveTreeForce(kStagingFolder);
+    if (m_saved) ::MoveFileW(kSavedStagingFolder.c_str(), kStagingFolder.c_str());
+}
+
+bool StagingFolderGuard::Clear() const { return !PathExists(kStagingFolder); }
+
+MediumFolder::MediumFolder() { RemoveTreeForce(Path()); }
+
+MediumFolder::~MediumFolder() { RemoveTreeForce(Path()); }
+
+std::wstring MediumFolder::Path() { return setup::LauncherDirectory(1000) + L"\\sl_dll"; }
+
+std::vector<std::string> LogLines() {
+    std::vector<std::string> lines;
+    const std::string text = ReadFileBytes(L"c:\\setup.log");
+    size_t begin = 0;
+    for (size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
+        lines.push_back(text.substr(begin, end - begin));
+    }
+    return lines;
 }
 
 }  // namespace testing_support

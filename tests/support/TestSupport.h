@@ -107,6 +107,34 @@ bool DeleteRegistryTree(HKEY root, const std::wstring& keyPath);
 // everything it opened.
 size_t CountOwnHandles();
 
+// The staging folder C:\sl_dll of an earlier run is put aside for the test
+// and back afterwards; whatever the test leaves there is removed.
+class StagingFolderGuard {
+public:
+    StagingFolderGuard();
+    ~StagingFolderGuard();
+    StagingFolderGuard(const StagingFolderGuard&) = delete;
+    StagingFolderGuard& operator=(const StagingFolderGuard&) = delete;
+    bool Clear() const;
+
+private:
+    bool m_saved = false;
+};
+
+// The sl_dll folder beside this test program, which stands in for the
+// launcher's medium: removed before and after.
+class MediumFolder {
+public:
+    MediumFolder();
+    ~MediumFolder();
+    MediumFolder(const MediumFolder&) = delete;
+    MediumFolder& operator=(const MediumFolder&) = delete;
+    static std::wstring Path();
+};
+
+// The lines of c:\setup.log, without their CR LF.
+std::vector<std::string> LogLines();
+
 // Removes a tree whatever its attributes; true when nothing is left.
 bool RemoveTreeForce(const std::wstring& path);
 // Creates every missing folder of a path.

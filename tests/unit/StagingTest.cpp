@@ -17,6 +17,9 @@ using testing_support::QueryRegistryValue;
 using testing_support::ReadFileBytes;
 using testing_support::RemoveTreeForce;
 using testing_support::WriteFileBytes;
+using testing_support::LogLines;
+using testing_support::MediumFolder;
+using testing_support::StagingFolderGuard;
 
 namespace {
 
@@ -74,50 +77,6 @@ bool RunCopyOfThisProgram(const std::wstring& program, const std::wstring& step,
     DWORD exitCode = 1;
     ::GetExitCodeProcess(process.Get(), &exitCode);
     return exitCode == 0;
-}
-
-// The staging folder C:\sl_dll of an earlier run is put aside for the test
-// and back afterwards; whatever the test leaves there is removed.
-class StagingFolderGuard {
-public:
-    StagingFolderGuard() {
-        if (PathExists(kStagingFolder)) {
-            RemoveTreeForce(kSavedFolder);
-            m_saved = ::MoveFileW(kStagingFolder.c_str(), kSavedFolder.c_str()) != FALSE;
-        }
-    }
-    ~StagingFolderGuard() {
-        RemoveTreeForce(kStagingFolder);
-        if (m_saved) ::MoveFileW(kSavedFolder.c_str(), kStagingFolder.c_str());
-    }
-    StagingFolderGuard(const StagingFolderGuard&) = delete;
-    StagingFolderGuard& operator=(const StagingFolderGuard&) = delete;
-    bool Clear() const { return !PathExists(kStagingFolder); }
-
-private:
-    const std::wstring kSavedFolder = L"C:\\sl_dll.saved-by-setup-tests";
-    bool m_saved = false;
-};
-
-// The sl_dll folder beside this test program, which stands in for the
-// launcher: removed before and after.
-class MediumFolder {
-public:
-    MediumFolder() { RemoveTreeForce(Path()); }
-    ~MediumFolder() { RemoveTreeForce(Path()); }
-    MediumFolder(const MediumFolder&) = delete;
-    MediumFolder& operator=(const MediumFolder&) = delete;
-    static std::wstring Path() { return setup::LauncherDirectory(1000) + L"\\sl_dll"; }
-};
-
-std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    const std::string text = ReadFileBytes(kLogPath);
-    size_t begin = 0;
-    for (size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
-        lines.push_back(text.substr(begin, end - begin));
-    }
-    return lines;
 }
 
 class StagingTest : public ::testing::Test {
