@@ -8,14 +8,22 @@
 
 namespace setup {
 
+namespace {
+wchar_t UpperAsciiChar(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+}  // namespace
+
 std::wstring UpperAscii(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
+    for (wchar_t& c : text) c = UpperAsciiChar(c);
     return text;
 }
 
-bool EqualsNoCaseAscii(const std::wstring& a, const std::wstring& b) { return UpperAscii(a) == UpperAscii(b); }
+bool EqualsNoCaseAscii(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
+    }
+    return true;
+}
 
 std::wstring TrimWhiteSpace(std::wstring text) {
     size_t end = text.size();

@@ -10,7 +10,8 @@ namespace setup {
 
 // Changes a-z to A-Z and leaves every other character as it is.
 std::wstring UpperAscii(std::wstring text);
-// True when both texts are equal once A-Z and a-z are folded together.
+// True when both texts are equal once A-Z and a-z are folded together
+// (allocates nothing, so it cannot fail).
 bool EqualsNoCaseAscii(const std::wstring& a, const std::wstring& b);
 // Removes trailing, then leading white space (the C runtime's wide test).
 std::wstring TrimWhiteSpace(std::wstring text);

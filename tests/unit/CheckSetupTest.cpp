@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "app/SetupStrings.h"
@@ -249,6 +250,33 @@ TEST_F(CheckSetupTest, FailureInsideDetectionShowsCheckSetupError) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "GetLangFromCommonConfig return false");
     ::SetFileAttributesW(common.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// However detection fails, a run started with a line switch ends: it never
+// goes on to the dialog or the installer.
+TEST_F(CheckSetupTest, StagingRunThatFailsStillEndsTheRun) {
+    testing_support::StagingFolderGuard staging;
+    WriteFileBytes(L"C:\\sl_dll\\a.dll", "a");
+    WriteFileBytes(installation / L"common\\CommonConfig.xml", "<root/>");
+    RegisterInstallation();
+    int failures = 0;
+    for (long nth = 1; nth < 400; ++nth) {
+        BOOL result;
+        bool thrown;
+        manager.SetCommandLine(L"-car");
+        theLog.OpenLog();
+        {
+            testing_support::AllocationFailure failure(nth);
+            result = manager.CheckSetup();
+            thrown = failure.Thrown();
+        }
+        theLog.CloseLog();
+        EXPECT_FALSE(result) << "allocation " << nth;
+        if (!thrown) break;
+        ++failures;
+    }
+    EXPECT_GT(failures, 10);
+    for (const testing_support::RecordedBox& box : boxes.Boxes()) EXPECT_EQ(box.text, L"Check setup error");
 }
 
 TEST_F(CheckSetupTest, LanguageOfTheEarlierInstallationIsSettled) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationFailure.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "fsutil/DirectoryTools.h"
@@ -16,41 +17,11 @@ using testing_support::PathExists;
 using testing_support::ReadFileBytes;
 using testing_support::RemoveTreeForce;
 using testing_support::WriteFileBytes;
-
-// Allocation failure on demand. The program's allocations all pass through
-// here; once armed, the Nth allocation of the arming thread throws
-// std::bad_alloc, once. Unarmed, this is plain malloc, which the runtime's
-// own operator delete matches.
-namespace {
-DWORD g_failingThread = 0;
-long g_allocationsBeforeFailure = 0;  // 0: not armed
-bool g_failureThrown = false;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (g_allocationsBeforeFailure > 0 && ::GetCurrentThreadId() == g_failingThread &&
-        --g_allocationsBeforeFailure == 0) {
-        g_failureThrown = true;
-        throw std::bad_alloc();
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-    throw std::bad_alloc();
-}
+using testing_support::LogLines;
 
 namespace {
 
-class AllocationFailure {
-public:
-    explicit AllocationFailure(long nth) {
-        g_failureThrown = false;
-        g_failingThread = ::GetCurrentThreadId();
-        g_allocationsBeforeFailure = nth;
-    }
-    ~AllocationFailure() { g_allocationsBeforeFailure = 0; }
-    AllocationFailure(const AllocationFailure&) = delete;
-    AllocationFailure& operator=(const AllocationFailure&) = delete;
-    bool Thrown() const { return g_failureThrown; }
-};
+using testing_support::AllocationFailure;
 
 const std::wstring kLogPath = L"c:\\setup.log";
 
@@ -66,15 +37,6 @@ void MakeFile(const std::wstring& path, const std::string& bytes, DWORD attribut
     ::SetFileAttributesW(path.c_str(), attributes);
 }
 
-std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    const std::string text = ReadFileBytes(kLogPath);
-    size_t begin = 0;
-    for (size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
-        lines.push_back(text.substr(begin, end - begin));
-    }
-    return lines;
-}
 
 class DirectoryToolsTest : public ::testing::Test {
 protected:
