@@ -18,10 +18,9 @@ CAppBase* CAppBase::Current() { return g_currentApp; }
 int CAppBase::Start(HINSTANCE instance, const wchar_t* commandLine) {
     m_hInstance = instance;
     m_strCommandLine = commandLine ? commandLine : L"";
-    if (InitInstance()) {
-        // The launcher never asks for a message loop; an application that
-        // does gets none from this framework either.
-    }
+    // This framework runs no message loop: whatever InitInstance answers, the
+    // application exits when it returns.
+    InitInstance();
     return ExitInstance();
 }
 

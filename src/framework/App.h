@@ -18,11 +18,12 @@ public:
     static CAppBase* Current();
 
     // Called by the program's entry: stores the instance and the command line,
-    // runs InitInstance and, when that declines to run a message loop, exits.
+    // runs InitInstance, then exits.
     int Start(HINSTANCE instance, const wchar_t* commandLine);
 
-    // Derived classes run their start-up here; FALSE means "do not continue".
-    // The base version has nothing to prepare and answers TRUE.
+    // Derived classes run their start-up here; FALSE means "do not continue"
+    // (this framework has no message loop to continue into). The base
+    // version has nothing to prepare and answers TRUE.
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
