@@ -83,6 +83,23 @@ ensure_wine_user() {
     die "user $WINE_USER cannot read $ROOT; place the checkout where other users can read it"
 }
 
+# A checkout the Wine user cannot read (under /root, say) is copied to a
+# readable place, and the calling script runs again from there.
+# Usage: run_from_readable_copy SCRIPT_NAME "$@"
+run_from_readable_copy() {
+  local script="$1"; shift
+  is_root || return 0
+  id -u "$WINE_USER" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$WINE_USER"
+  runuser -u "$WINE_USER" -- test -r "$ROOT/CMakeLists.txt" && return 0
+  local copy=/var/tmp/setup-launcher
+  say "User $WINE_USER cannot read $ROOT: working on a copy in $copy."
+  mkdir -p "$copy"
+  find "$copy" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+  tar -C "$ROOT" --exclude=./build -cf - . | tar -C "$copy" -xf -
+  chmod -R a+rX "$copy"
+  exec "$copy/scripts/$script" "$@"
+}
+
 # Runs a command as the Wine user (or as the caller when not root).
 as_wine_user() {
   if is_root; then
