@@ -37,9 +37,6 @@ const ConfirmationTemplate kConfirmations[] = {
     {2057, L"Install [ProductName] [DisplayVersion] in [language]?"},
 };
 
-// The installation code 60 (car line): one character after "idp=" is skipped.
-constexpr char kIdFile[] = " idp=x60\r\n";
-
 // Windows path of a Unix path: drive Z: is the Unix root.
 std::wstring FromUnixPath(const char* unixPath) {
     std::wstring path = L"Z:" + Widen(unixPath);
@@ -154,6 +151,8 @@ std::wstring BuiltLauncherPath() { return FromUnixPath(E2E_SETUP_EXE); }
 
 std::wstring BuiltInstallerDoublePath() { return FromUnixPath(E2E_INSTALLER_DOUBLE); }
 
+std::wstring BuiltCultureBrandLibraryPath() { return FromUnixPath(E2E_BRAND_LIBRARY_CULTURE); }
+
 bool MediumDriveMapped() { return PathExists(L"E:\\"); }
 
 void WipeMediumAndLog() {
@@ -177,8 +176,9 @@ void LayOutMedium(const MediumLayout& layout) {
     if (layout.withInstaller) CopyInstallerDouble(directory + L"\\data1.exe");
     WriteFileBytes(directory + L"\\brand\\cd_cfg.ini", CdCfgIni());
     WriteFileBytes(directory + L"\\brand\\langs.txt", layout.langs);
-    WriteFileBytes(directory + L"\\id_file", kIdFile);
-    if (layout.StartDirectory() != directory) WriteFileBytes(layout.StartDirectory() + L"\\id_file", kIdFile);
+    if (!layout.idFile) return;
+    WriteFileBytes(directory + L"\\id_file", *layout.idFile);
+    if (layout.StartDirectory() != directory) WriteFileBytes(layout.StartDirectory() + L"\\id_file", *layout.idFile);
 }
 
 void CopyInstallerDouble(const std::wstring& path) {
@@ -236,6 +236,21 @@ LauncherProcess::LauncherProcess(const std::wstring& program, const std::wstring
             return false;
         },
         kLauncherStartTimeout);
+}
+
+LauncherProcess::LauncherProcess(const ExactCommandLine& commandLine, const std::wstring& directory) {
+    std::vector<wchar_t> writable(commandLine.text.begin(), commandLine.text.end());
+    writable.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                          &started)) {
+        return;
+    }
+    const fw::UniqueKernelHandle thread(started.hThread);
+    m_process.Reset(started.hProcess);
+    m_id = started.dwProcessId;
 }
 
 LauncherProcess::~LauncherProcess() { TerminateWithChildren(); }

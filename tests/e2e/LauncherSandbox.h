@@ -22,23 +22,30 @@ constexpr Milliseconds kInstallerTimeout{10000};
 // The built programs as this program sees them (drive Z: is the Unix root).
 std::wstring BuiltLauncherPath();
 std::wstring BuiltInstallerDoublePath();
+// The brand library double that answers the culture in BRANDYU_CULTURE (it-IT when unset).
+std::wstring BuiltCultureBrandLibraryPath();
 
 constexpr wchar_t kMediumRoot[] = L"E:";
 bool MediumDriveMapped();
 // Empties drive E: and removes c:\setup.log.
 void WipeMediumAndLog();
 
+// id_file with the installation code 60 (car line): one character after
+// "idp=" is skipped.
+constexpr char kCarIdFile[] = " idp=x60\r\n";
+
 struct MediumLayout {
     std::wstring launcherDirectory = kMediumRoot;  // where Setup.exe lies, no trailing backslash
     std::string langs;                             // brand\langs.txt, 8-bit text
     bool withInstaller = true;                     // data1.exe beside the launcher
     std::wstring currentDirectory;                 // the launcher is started in; empty: its own
+    std::optional<std::string> idFile = std::string(kCarIdFile);  // nothing: no id_file anywhere
 
     std::wstring StartDirectory() const { return currentDirectory.empty() ? launcherDirectory : currentDirectory; }
 };
 // Setup.exe, data1.exe, brand\cd_cfg.ini, brand\langs.txt and id_file in the
-// launcher directory; id_file also in the directory it is started in, where
-// the launcher reads it.
+// launcher directory; id_file (when the layout has one) also in the directory
+// it is started in, where the launcher reads it.
 void LayOutMedium(const MediumLayout& layout);
 // The installer double under another name, such as a decoy.
 void CopyInstallerDouble(const std::wstring& path);
@@ -58,6 +65,15 @@ public:
     // system locale under Wine.
     LauncherProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
                     const std::string& locale);
+    // Starts a whole command line exactly as given, the way Windows starts a
+    // RunOnce entry: the system splits it into program and arguments (no
+    // application name is passed). The blanks around the arguments arrive
+    // as they are, which Wine's loader would not keep; the launcher runs
+    // under the system locale of this program's environment.
+    struct ExactCommandLine {
+        std::wstring text;
+    };
+    LauncherProcess(const ExactCommandLine& commandLine, const std::wstring& directory);
     ~LauncherProcess();
     LauncherProcess(const LauncherProcess&) = delete;
     LauncherProcess& operator=(const LauncherProcess&) = delete;
